@@ -1,0 +1,100 @@
+// teskhost_process_test.cpp - teskhost run as a person runs it: its output streams and exit codes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Process.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+ProcessResult Teskhost(const Args& args) { return RunProcess(ProgramBesideTest("teskhost"), args); }
+
+std::string Repeat(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+
+TEST(TeskhostProcess, SessionPhasesPrintExactlyTheHookLines) {
+    const ProcessResult run = Teskhost({"uninstall", "session-open", "pre-system-check", "session-close"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.standardOutput,
+              "In UninstallSessionOpenProc\nIn UninstallPreSystemCheckProc\nIn UninstallSessionCloseProc\n");
+    EXPECT_EQ(run.standardError,
+              "teskhost: uninstall session-open -> 0\n"
+              "teskhost: uninstall pre-system-check -> 0\n"
+              "teskhost: uninstall session-close -> 0\n");
+}
+
+TEST(TeskhostProcess, WholeRunOpensAndClosesTheSession) {
+    const ProcessResult run = Teskhost({"--no-callback", "install"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.standardOutput, "");  // no callback, no lines
+    EXPECT_EQ(run.standardError,
+              "teskhost: init-session -> 0\n"
+              "teskhost: install session-open -> 0\n"
+              "teskhost: install pre-system-check -> 0\n"
+              "teskhost: install pre-payload -> 0\n"
+              "teskhost: install post-payload -> 0\n"
+              "teskhost: install session-close -> 0\n"
+              "teskhost: close-session -> 0\n");
+}
+
+TEST(TeskhostProcess, ExitStatusIsTheFirstNonzeroPhaseResult) {
+    struct Case {
+        Args args;
+        int exitStatus;
+        std::string output;
+    };
+    const Case cases[] = {
+        {{"7", "session-open"}, 3, "Unsupported install mode specified.\n"},
+        {{"install", "9", "session-open"}, 4, "Unsupported entry mode specified.\nIn InstallSessionOpenProc\n"},
+        {{"install", "session-open", "-1"}, 4, "In InstallSessionOpenProc\nUnsupported entry mode specified.\n"},
+        {{"5"}, 3, Repeat("Unsupported install mode specified.\n", 5)},  // every phase of a whole run
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const ProcessResult run = Teskhost(c.args);
+        EXPECT_EQ(run.exitStatus, c.exitStatus);
+        EXPECT_EQ(run.standardOutput, c.output);
+    }
+}
+
+TEST(TeskhostProcess, UsageErrorsExitWithTwoAndAReason) {
+    const Args cases[] = {{}, {"--bogus", "install"}, {"--property", "X", "install"}, {"install", "later"},
+                          {"--library"}};
+    for (const Args& args : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const ProcessResult run = Teskhost(args);
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_EQ(run.standardOutput, "");
+        EXPECT_TRUE(StartsWith(run.standardError, "teskhost: ")) << run.standardError;
+        EXPECT_NE(run.standardError.find("usage: teskhost"), std::string::npos);
+    }
+}
+
+TEST(TeskhostProcess, HelpGoesToStandardOutput) {
+    const ProcessResult run = Teskhost({"--help"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_TRUE(StartsWith(run.standardOutput, "usage: teskhost")) << run.standardOutput;
+}
+
+TEST(TeskhostProcess, UnloadableLibraryExitsWithOne) {
+    const ProcessResult run = Teskhost({"--library", FileBesideTest("no-such-library.module"), "install"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.standardOutput, "");
+    EXPECT_TRUE(StartsWith(run.standardError, "teskhost: ")) << run.standardError;
+}
+
+TEST(TeskhostProcess, LibraryWithoutTheEntryPointsExitsWithOne) {
+    const ProcessResult run = Teskhost({"--library", FileBesideTest("hookless.module"), "install"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.standardError.find("TeskInstallerCustomHook"), std::string::npos) << run.standardError;
+}
+
+}  // namespace
