@@ -64,7 +64,7 @@ int32_t OpenRegistryKey(RegistryRoot root, const char16_t* subKey, uint32_t opti
 // the buffer has room for it.
 int32_t QueryRegistryValue(RegistryKey key, const char16_t* valueName, uint32_t* type, void* data, uint32_t* size);
 
-// RegCloseKey. Returns 0, or an error code for a null key.
+// RegCloseKey. Returns 0, or an error code for a null key. Never throws.
 int32_t CloseRegistryKey(RegistryKey key);
 
 struct RegistryKeyCloser {

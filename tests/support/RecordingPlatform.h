@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Platform.h"
@@ -12,7 +13,9 @@
 namespace recording {
 
 struct Call {
-    std::string function;  // "OpenRegistryKey", ..., or "Log" for a line the hook sent
+    // "OpenRegistryKey", ..., or "Log" for a line the hook sent; a literal, so
+    // that recording a call that may not throw (a key's close) allocates nothing.
+    std::string_view function;
     std::u16string first;  // key path, value name, or file path
     std::u16string second;  // target path of a copy
     std::string line;       // for "Log"
