@@ -8,6 +8,7 @@
 
 #include "HostOptions.h"
 #include "HostSystem.h"
+#include "Payload.h"
 #include "qlffhook.h"
 
 namespace {
@@ -46,6 +47,30 @@ int32_t Call(const HookEntryPoints& hook, const HostOptions& options, const Host
     return hook.proc(propertyMap, call.entryMode, options.installMode, 0, callback);
 }
 
+// The INSTALLDIR value given with --property, or null.
+const std::string* InstallDirProperty(const HostOptions& options) {
+    for (const auto& property : options.properties) {
+        if (property.first == "INSTALLDIR") return &property.second;
+    }
+    return nullptr;
+}
+
+// After pre-payload an installer changes the product's files: it lays the
+// payload down (install, reinstall) or takes it away (uninstall).
+bool ChangeProductFiles(const HostOptions& options, const std::filesystem::path& installFolder) {
+    std::string error;
+    const bool removing = options.installMode == InstallMode_Uninstall;
+    const long files = removing ? RemovePayload(options.payload, installFolder, &error)
+                                : LayDownPayload(options.payload, installFolder, &error);
+    if (files < 0) {
+        std::fprintf(stderr, "teskhost: %s\n", error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "teskhost: %s %ld files of %s %s %s\n", removing ? "removed" : "laid down", files,
+                 options.payload.c_str(), removing ? "from" : "into", installFolder.string().c_str());
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +96,17 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    std::filesystem::path installFolder;
+    if (options.hasPayload) {
+        const std::string* installDir = InstallDirProperty(options);
+        if (installDir == nullptr) {
+            return UsageError("--payload needs --property INSTALLDIR=...");
+        }
+        if (!InstallDirFolder(*installDir, &installFolder, &error)) {
+            return UsageError(error);
+        }
+    }
+
     const std::vector<PropertyEntry> propertyMap = BuildPropertyMap(options);
     int exitStatus = 0;
     for (const HostCall& call : options.calls) {
@@ -84,6 +120,10 @@ int main(int argc, char** argv) {
         }
         if (exitStatus == 0 && result != 0) {
             exitStatus = result;
+        }
+        if (options.hasPayload && call.kind == HostCall::Kind::Phase && call.entryMode == EntryMode_PrePayload &&
+            !ChangeProductFiles(options, installFolder)) {
+            return 1;
         }
     }
     return exitStatus;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Process.h"
+#include "TestMachine.h"
 
 namespace {
 
@@ -95,6 +96,39 @@ TEST(TeskhostProcess, LibraryWithoutTheEntryPointsExitsWithOne) {
     const ProcessResult run = Teskhost({"--library", FileBesideTest("hookless.module"), "install"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.standardError.find("TeskInstallerCustomHook"), std::string::npos) << run.standardError;
+}
+
+TEST(TeskhostProcess, PayloadIsLaidDownBetweenThePayloadPhasesAndTakenAwayOnUninstall) {
+    TestMachine machine;  // the child process sees the same machine
+    const std::u16string firefox = machine.Folder() + u"\\Mozilla Firefox";
+    const std::u16string product = machine.Folder() + u"\\Product";
+    const std::u16string payload = machine.Folder() + u"\\payload";
+    machine.SetString(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe", u"Path", firefox);
+    machine.SetString(u"SOFTWARE\\Mozilla\\Mozilla Firefox", u"CurrentVersion", u"3.6");
+    machine.CreateFolder(firefox + u"\\plugins");
+    machine.CreateFolder(payload + u"\\Corvane Quillet Tesk5.1\\Plugins\\FirefoxPlugin");
+    machine.WriteFile(payload + u"\\Corvane Quillet Tesk5.1\\Plugins\\FirefoxPlugin\\npQuillet.dll", "plug-in 5.1");
+    // INSTALLDIR is the Windows path, as an installer passes it; the payload a folder of this platform.
+    const std::string installDir(product.begin(), product.end());  // ASCII here
+    Args install = {"--payload", machine.HostPathOf(payload), "--property", "INSTALLDIR=" + installDir, "install"};
+    const ProcessResult installed = Teskhost(install);
+    EXPECT_EQ(installed.exitStatus, 0) << installed.standardError;
+    EXPECT_NE(installed.standardOutput.find("InstallFirefoxPlugin-> Installation succeeded"), std::string::npos);
+    EXPECT_NE(installed.standardError.find("teskhost: laid down 1 files"), std::string::npos) << installed.standardError;
+    EXPECT_EQ(machine.ReadFile(firefox + u"\\plugins\\npQuillet.dll"), "plug-in 5.1");
+
+    install.back() = "uninstall";
+    const ProcessResult removed = Teskhost(install);
+    EXPECT_EQ(removed.exitStatus, 0) << removed.standardError;
+    EXPECT_FALSE(machine.Exists(firefox + u"\\plugins\\npQuillet.dll"));
+    EXPECT_FALSE(machine.Exists(product));  // what was laid down is gone again
+}
+
+TEST(TeskhostProcess, PayloadNeedsAnInstallDirAndAWholeRun) {
+    EXPECT_EQ(Teskhost({"--payload", FileBesideTest("."), "install"}).exitStatus, 2);
+    EXPECT_EQ(Teskhost({"--payload", FileBesideTest("."), "--property", "INSTALLDIR=C:\\P", "install", "pre-payload"})
+                  .exitStatus,
+              2);
 }
 
 }  // namespace

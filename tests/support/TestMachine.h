@@ -35,6 +35,9 @@ public:
     std::optional<std::string> ReadFile(const std::u16string& path) const;
     bool IsFolder(const std::u16string& path) const;
     bool Exists(const std::u16string& path) const;
+    // Where a Windows path of this machine lies for the programs of this
+    // platform, in UTF-8: inside the machine folder natively, itself on Windows.
+    std::string HostPathOf(const std::u16string& path) const;
     // The names in a folder, sorted.
     std::vector<std::u16string> List(const std::u16string& path) const;
 

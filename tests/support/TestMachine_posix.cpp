@@ -189,3 +189,5 @@ std::vector<std::u16string> TestMachine::List(const std::u16string& path) const 
     std::sort(names.begin(), names.end());
     return names;
 }
+
+std::string TestMachine::HostPathOf(const std::u16string& path) const { return HostPath(state_->root, path).string(); }

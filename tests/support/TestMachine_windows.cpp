@@ -133,3 +133,11 @@ std::vector<std::u16string> TestMachine::List(const std::u16string& path) const 
     std::sort(names.begin(), names.end());
     return names;
 }
+
+std::string TestMachine::HostPathOf(const std::u16string& path) const {
+    const std::wstring wide(W(path));
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size, nullptr, nullptr);
+    return text;
+}
