@@ -102,6 +102,8 @@ struct PhaseCase {
     int32_t entryMode;
 };
 
+void PrintTo(const PhaseCase& phase, std::ostream* out) { *out << phase.name; }
+
 class OutOfMemory : public ::testing::TestWithParam<PhaseCase> {};
 
 TEST_P(OutOfMemory, EveryAllocationOfThePhaseCanFailWithoutHarm) {

@@ -326,6 +326,9 @@ const Scenario kScenarios[] = {
      [](const Scene& s) { EXPECT_TRUE(s.machine.List(s.Plugins()).empty()); }},
 };
 
+// Test names and failure messages show the scenario's sentence, not its bytes.
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
 class Scenarios : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(Scenarios, LogAndFilesAreExactlyAsExpected) {

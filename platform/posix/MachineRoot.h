@@ -34,6 +34,7 @@ UniqueFd OpenMachineRoot();
 // Opens `relative` below the directory `base` with openat2 and
 // RESOLVE_BENEATH: no "..", absolute path or symbolic link can lead outside
 // `base`; such a path fails (EXDEV). An empty `relative` opens `base` itself.
+// Where the kernel lacks openat2, no symbolic link is followed at all.
 UniqueFd OpenBeneath(int base, const std::string& relative, int flags, unsigned mode = 0);
 
 // A Windows path resolved to its parent folder inside the machine folder and
