@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""bench-report.py - prints the benchmark figures and their ratios to the baselines measured beside them.
+
+Usage: bench-report.py HOOK_JSON EMULATION_JSON"""
+import json
+import sys
+
+UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def seconds(entry):
+    return entry["real_time"] * UNIT[entry["time_unit"]]
+
+
+def load(path):
+    data = json.load(open(path))
+    return data["context"], {b["name"]: b for b in data["benchmarks"] if b.get("run_type") != "aggregate"
+                             or b.get("aggregate_name") == "median"}
+
+
+def main(hook_path, emulation_path):
+    context, hook = load(hook_path)
+    _, emulation = load(emulation_path)
+    print("machine: %d cpus at %.0f MHz; %s" % (context["num_cpus"], context["mhz_per_cpu"], context["date"]))
+    print()
+    print("| figure | measured | baseline | ratio | target |")
+    print("|---|---|---|---|---|")
+    for name, label in (("BM_InstallSequence_median", "install sequence (post-payload), recording platform"),
+                        ("BM_UninstallSequence_median", "uninstall sequence with extension (pre-payload), recording platform")):
+        entry = hook[name]
+        print("| %s | %.0f ns, %d allocations | - | - | - |" % (label, seconds(entry) * 1e9, entry["allocations"]))
+    pairs = (
+        ("copy of a 256 MiB file", "BM_EmulationCopy256MiB", "BM_CpCopy256MiB", "cp", "<= 1.00"),
+        ("tree delete, 20,000 files in 1,000 folders", "BM_EmulationTreeDelete20000Files/iterations:5",
+         "BM_RmRfTree20000Files/iterations:5", "rm -rf", "<= 1.20"),
+        ("teskhost post-payload with a 1 MiB plug-in", "BM_TeskhostPostPayload1MiB", "BM_CpProcess1MiB",
+         "cp as a process", "-"),
+    )
+    for label, ours, theirs, baseline, target in pairs:
+        a = seconds(emulation[ours])
+        b = seconds(emulation[theirs])
+        print("| %s | %.2f ms | %s %.2f ms | %.2f | %s |" % (label, a * 1e3, baseline, b * 1e3, a / b, target))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2])
