@@ -67,16 +67,6 @@ fs::path HostPath(const fs::path& root, const std::u16string& path) {
 
 }  // namespace
 
-std::vector<uint8_t> Utf16Bytes(const std::u16string& text, bool terminated) {
-    std::vector<uint8_t> bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    if (terminated) bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-}
-
 TestMachine::TestMachine() : state_(new State) {
     char pattern[] = "/tmp/qlff-machine-XXXXXX";
     if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");

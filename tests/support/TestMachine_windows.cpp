@@ -25,16 +25,6 @@ fs::path HostPath(const std::u16string& path) { return fs::path(std::wstring(W(p
 
 }  // namespace
 
-std::vector<uint8_t> Utf16Bytes(const std::u16string& text, bool terminated) {
-    std::vector<uint8_t> bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    if (terminated) bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-}
-
 TestMachine::TestMachine() : state_(new State) {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, temp);
