@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -256,6 +257,29 @@ TEST_F(MachineFiles, TreeDeleteStopsAtTheFirstMissingEntry) {
     EXPECT_EQ(platform::RunFileOperation(&request), 2);
     EXPECT_FALSE(fs::exists(work_ / "a"));
     EXPECT_TRUE(fs::exists(work_ / "c"));
+}
+
+}  // namespace
+
+namespace {
+
+std::string InThreadCodePage(const std::u16string& text) {
+    char out[64] = {};
+    const int32_t bytes =
+        platform::WideToMultiByte(platform::kCpThreadAcp, 0, text.c_str(), -1, out, sizeof out, nullptr, nullptr);
+    return bytes > 0 ? std::string(out, static_cast<std::size_t>(bytes - 1)) : "<failed>";
+}
+
+TEST(ThreadCodePage, FollowsTheLocaleOfTheCallingThread) {
+    const std::u16string text = u"Caf\u00E9 \u0416";
+    EXPECT_EQ(InThreadCodePage(text), "Caf? ZH");  // the "C" locale: ASCII, transliterated where glibc can
+    locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    ASSERT_NE(utf8, static_cast<locale_t>(nullptr));
+    const locale_t previous = uselocale(utf8);
+    EXPECT_EQ(InThreadCodePage(text), "Caf\xC3\xA9 \xD0\x96");
+    uselocale(previous);
+    freelocale(utf8);
+    EXPECT_EQ(InThreadCodePage(text), "Caf? ZH");
 }
 
 }  // namespace
