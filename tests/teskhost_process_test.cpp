@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform.h"
 #include "Process.h"
 #include "TestMachine.h"
 
@@ -122,6 +123,21 @@ TEST(TeskhostProcess, PayloadIsLaidDownBetweenThePayloadPhasesAndTakenAwayOnUnin
     EXPECT_EQ(removed.exitStatus, 0) << removed.standardError;
     EXPECT_FALSE(machine.Exists(firefox + u"\\plugins\\npQuillet.dll"));
     EXPECT_FALSE(machine.Exists(product));  // what was laid down is gone again
+}
+
+TEST(TeskhostProcess, PropertyValuesReachTheHookAsUtf8) {
+    // "C:\Café" as UTF-8 on the command line; on Windows teskhost reads it back
+    // from the wide command line. The hook logs it in the thread's code page.
+    const ProcessResult run = Teskhost({"--property", "INSTALLDIR=C:\\Caf\xC3\xA9", "install", "pre-payload"});
+    EXPECT_EQ(run.exitStatus, 0);
+    const char16_t directory[] = u"C:\\Caf\u00E9\\Corvane Quillet Tesk5.1\\Plugins\\FirefoxPlugin";
+    char rendered[128] = {};
+    ASSERT_GT(platform::WideToMultiByte(platform::kCpThreadAcp, 0, directory, -1, rendered, sizeof rendered, nullptr,
+                                        nullptr),
+              0);
+    EXPECT_NE(run.standardOutput.find(std::string("GetQL_FFPluginDIR->Source Files are at:") + rendered + "\n"),
+              std::string::npos)
+        << run.standardOutput;
 }
 
 TEST(TeskhostProcess, PayloadNeedsAnInstallDirAndAWholeRun) {
