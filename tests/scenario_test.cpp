@@ -136,6 +136,13 @@ struct Scenario {
     std::function<void(const Scene&)> check;         // the files afterwards
 };
 
+// A post-payload phase of an install in which every step succeeds, and its result on disk.
+Lines InstalledRun(const Scene& s) {
+    return Lines{"In PostPayloadInstallProc"} + kInstallOpen + Source(s.SourceLine()) + kFound + kSupported + kCopied +
+           kInstalled;
+}
+void ExpectTheNewPlugin(const Scene& s) { EXPECT_EQ(s.machine.ReadFile(s.PluginInFirefox()), "new plug-in"); }
+
 void PrePayloadInstall(Scene& s) { EXPECT_EQ(s.Run(InstallMode_Install, EntryMode_PrePayload), 0); }
 void PostPayloadInstall(Scene& s) { EXPECT_EQ(s.Run(InstallMode_Install, EntryMode_PostPayload), 0); }
 
@@ -272,11 +279,8 @@ const Scenario kScenarios[] = {
          s.WithSourcePlugin();
      },
      PostPayloadInstall,
-     [](const Scene& s) {
-         return Lines{"In PostPayloadInstallProc"} + kInstallOpen + Source(s.SourceLine()) + kFound + kSupported +
-                kCopied + kInstalled;
-     },
-     [](const Scene& s) { EXPECT_EQ(s.machine.ReadFile(s.PluginInFirefox()), "new plug-in"); }},
+     InstalledRun,
+     ExpectTheNewPlugin},
     {"a Path with an embedded NUL and one without a terminator are cut and read",
      [](Scene& s) {
          s.Register();
@@ -299,11 +303,8 @@ const Scenario kScenarios[] = {
          s.WithSourcePlugin();
      },
      PostPayloadInstall,
-     [](const Scene& s) {
-         return Lines{"In PostPayloadInstallProc"} + kInstallOpen + Source(s.SourceLine()) + kFound + kSupported +
-                kCopied + kInstalled;
-     },
-     [](const Scene& s) { EXPECT_EQ(s.machine.ReadFile(s.PluginInFirefox()), "new plug-in"); }},
+     InstalledRun,
+     ExpectTheNewPlugin},
     {"malformed UTF-8 in INSTALLDIR becomes U+FFFD, and that folder holds no plug-in",
      [](Scene& s) { s.Register(); s.WithPluginsFolder(); },
      [](Scene& s) {
