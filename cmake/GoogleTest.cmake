@@ -3,7 +3,7 @@ include(GoogleTest)
 if(CMAKE_CROSSCOMPILING)
   set(QLFF_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build for the target")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)  # the suites use GoogleTest alone
   add_subdirectory(${QLFF_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 else()
   find_package(GTest REQUIRED)

@@ -93,8 +93,6 @@ int32_t DeleteOneFile(const char16_t* path);
 constexpr uint32_t kFoDelete = 3;             // FO_DELETE
 constexpr uint16_t kFofSilent = 0x0004;       // FOF_SILENT
 constexpr uint16_t kFofNoConfirmation = 0x0010;  // FOF_NOCONFIRMATION
-constexpr uint16_t kFofAllowUndo = 0x0040;    // FOF_ALLOWUNDO
-constexpr uint16_t kFofNoErrorUi = 0x0400;    // FOF_NOERRORUI
 
 // The fields of SHFILEOPSTRUCTW, in its order.
 struct FileOperation {

@@ -34,23 +34,6 @@ std::string Ansi(const std::u16string& text) {
     return narrow;
 }
 
-std::string Utf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {  // the scenarios' own texts stay within the BMP
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -120,7 +103,7 @@ public:
 
     // Runs one phase with INSTALLDIR, records its lines after those before.
     int32_t Run(int32_t installMode, int32_t entryMode, std::string rawInstallDir = std::string()) {
-        if (rawInstallDir.empty()) rawInstallDir = Utf8(installDir);
+        if (rawInstallDir.empty()) rawInstallDir = Utf8Of(installDir);
         const PropertyEntry withDir[] = {{"ALLUSERS", "1"}, {"INSTALLDIR", rawInstallDir.c_str()}, {nullptr, nullptr}};
         const PropertyEntry withoutDir[] = {{"ALLUSERS", "1"}, {nullptr, nullptr}};
         return TeskInstallerCustomHookProc(passInstallDir ? withDir : withoutDir, entryMode, installMode, 0,
@@ -309,7 +292,7 @@ const Scenario kScenarios[] = {
      [](Scene& s) { s.Register(); s.WithPluginsFolder(); },
      [](Scene& s) {
          s.installDir = s.product + u"\uFFFD";
-         EXPECT_EQ(s.Run(InstallMode_Install, EntryMode_PostPayload, Utf8(s.product) + "\xFF"), 0);
+         EXPECT_EQ(s.Run(InstallMode_Install, EntryMode_PostPayload, Utf8Of(s.product) + "\xFF"), 0);
      },
      [](const Scene& s) {
          return Lines{"In PostPayloadInstallProc"} + kInstallOpen + Source(s.SourceLine()) + kFound + kSupported +

@@ -17,15 +17,13 @@
 #include <string>
 
 #include "MachineRoot.h"
+#include "Platform.h"
 
 namespace platform::posix {
 
 namespace {
 
-constexpr int32_t kDone = 0;
-constexpr int32_t kMissing = 2;
-constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kInvalidName = 123;
+// Beside the codes of Platform.h, the two that only a tree delete gives.
 constexpr int32_t kFolderMissing = 124;  // what Wine answers for an entry whose folder is missing
 constexpr int32_t kFailed = 1117;        // ERROR_IO_DEVICE: any other failure
 
@@ -175,15 +173,15 @@ int32_t DeleteMachineFile(const char16_t* path) {
 int32_t DeleteMachineTree(const char16_t* path) {
     ResolvedPath resolved;
     if (!ResolveParent(path, &resolved)) {
-        if (errno == EINVAL) return kInvalidName;
+        if (errno == EINVAL) return kErrorInvalidName;
         return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFailed;
     }
     struct stat status;
     if (fstatat(resolved.parent.get(), resolved.leaf.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        return errno == ENOENT ? kMissing : kFailed;
+        return errno == ENOENT ? kErrorFileNotFound : kFailed;
     }
     if (!S_ISDIR(status.st_mode)) {
-        return unlinkat(resolved.parent.get(), resolved.leaf.c_str(), 0) == 0 ? kDone : kAccessDenied;
+        return unlinkat(resolved.parent.get(), resolved.leaf.c_str(), 0) == 0 ? kErrorSuccess : kErrorAccessDenied;
     }
     UniqueFd folder(
         openat(resolved.parent.get(), resolved.leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -192,7 +190,7 @@ int32_t DeleteMachineTree(const char16_t* path) {
             openat(resolved.parent.get(), resolved.leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     if (!folder || !EmptyFolder(folder.get())) return kFailed;
-    return unlinkat(resolved.parent.get(), resolved.leaf.c_str(), AT_REMOVEDIR) == 0 ? kDone : kAccessDenied;
+    return unlinkat(resolved.parent.get(), resolved.leaf.c_str(), AT_REMOVEDIR) == 0 ? kErrorSuccess : kErrorAccessDenied;
 }
 
 }  // namespace platform::posix

@@ -31,4 +31,4 @@ install_packages() {
 }
 
 # What the native build and its suites need.
-BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev)

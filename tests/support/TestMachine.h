@@ -47,5 +47,8 @@ private:
     State* state_;
 };
 
+// `text` as UTF-8 (surrogate pairs joined), for the tests' own use.
+std::string Utf8Of(const std::u16string& text);
+
 // UTF-16LE bytes of `text` followed by a NUL unit.
 std::vector<uint8_t> Utf16Bytes(const std::u16string& text, bool terminated = true);

@@ -24,33 +24,9 @@ struct TestMachine::State {
 
 namespace {
 
-std::string Utf8(const std::u16string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string Quoted(const std::u16string& text) {
     std::string out = "\"";
-    for (char c : Utf8(text)) {
+    for (char c : Utf8Of(text)) {
         if (c == '\\' || c == '"') out += '\\';
         out += c;
     }
@@ -60,7 +36,7 @@ std::string Quoted(const std::u16string& text) {
 // The test's own mapping of its Windows paths: "C:\a\b" is drive_c/a/b.
 fs::path HostPath(const fs::path& root, const std::u16string& path) {
     if (path.size() < 3 || path[1] != u':' || path[2] != u'\\') throw std::invalid_argument("not a drive path");
-    std::string rest = Utf8(path.substr(3));
+    std::string rest = Utf8Of(path.substr(3));
     std::replace(rest.begin(), rest.end(), '\\', '/');
     return root / (std::string("drive_") + static_cast<char>(path[0] | 0x20)) / rest;
 }
@@ -118,11 +94,10 @@ namespace {
 
 // Writes every value as hex(type) bytes, so that the file holds them exactly.
 void WriteRegistry(const TestMachine::State& state) {
-    const auto* state_ = &state;
     std::ostringstream file;
     file << "Windows Registry Editor Version 5.00\r\n";
-    for (const auto& [keyPath, values] : state_->registry) {
-        file << "\r\n[HKEY_LOCAL_MACHINE\\" << Utf8(keyPath) << "]\r\n";
+    for (const auto& [keyPath, values] : state.registry) {
+        file << "\r\n[HKEY_LOCAL_MACHINE\\" << Utf8Of(keyPath) << "]\r\n";
         for (const auto& [valueName, value] : values) {
             file << (valueName.empty() ? std::string("@") : Quoted(valueName)) << "=hex(" << std::hex
                  << value.first << "):";
@@ -133,7 +108,7 @@ void WriteRegistry(const TestMachine::State& state) {
             file << std::dec << "\r\n";
         }
     }
-    std::ofstream(state_->root / "registry.reg", std::ios::binary) << file.str();
+    std::ofstream(state.root / "registry.reg", std::ios::binary) << file.str();
 }
 
 }  // namespace
